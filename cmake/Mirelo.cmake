@@ -4,6 +4,11 @@ set(MIRELO_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initi
 if(MIRELO_WERROR)
   list(APPEND MIRELO_WARNINGS -Werror)
 endif()
+if(MIRELO_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # GCC 12 reports false "maybe uninitialized" warnings inside the standard
+  # library (std::function, std::regex) when sanitizers are on.
+  list(APPEND MIRELO_WARNINGS -Wno-maybe-uninitialized)
+endif()
 
 if(MIRELO_SANITIZE)
   string(REPLACE ";" "," _san "${MIRELO_SANITIZE}")
