@@ -20,6 +20,8 @@ if(MIRELO_SANITIZE)
 endif()
 
 find_package(Threads REQUIRED)
+find_package(CURL REQUIRED)
+find_package(ZLIB REQUIRED)
 
 # mirelo_library(NAME SOURCES... [DEPS libs...])
 # One static library per source folder; its folder's parent "src" is the include root.
