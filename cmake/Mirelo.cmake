@@ -19,6 +19,12 @@ if(MIRELO_SANITIZE)
   endif()
 endif()
 
+if(FUZZ)
+  # Instrument every library for coverage, so the fuzzers see inside the code they call.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 find_package(Threads REQUIRED)
 find_package(CURL REQUIRED)
 find_package(ZLIB REQUIRED)
