@@ -11,7 +11,7 @@ namespace platform {
 
 bool QueryDiskSpace(const std::wstring& path, DiskSpace& space, int* error) {
   std::string p = FsPath(path);
-  if (p.empty()) p = ".";
+  if (p.empty()) p.assign(1, '.');
   for (;;) {
     struct stat st {};
     if (::stat(p.c_str(), &st) == 0) break;
@@ -22,9 +22,9 @@ bool QueryDiskSpace(const std::wstring& path, DiskSpace& space, int* error) {
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     size_t slash = p.find_last_of('/');
     if (slash == std::string::npos) {
-      p = ".";
+      p.assign(1, '.');
     } else {
-      p = slash == 0 ? "/" : p.substr(0, slash);
+      p.resize(slash == 0 ? 1 : slash);  // keep "/" for the root
     }
   }
   struct statvfs vfs {};
