@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "download/downloader.h"
-#include "utils/text.h"
+#include "whole_run.h"
 
 namespace installerrun {
 
@@ -22,15 +22,7 @@ int RunDownloadOnly(const DownloadOnlyOptions& options, FILE* out) {
   CDownloader* downloader = nullptr;
 
   auto listener = [&](int code, double value, const wchar_t* text) {
-    std::string line = std::to_string(code) + " ";
-    char number[64];
-    std::snprintf(number, sizeof number, "%g", value);
-    line += number;
-    line += " ";
-    line += Utils::WideToUtf8(text ? text : L"");
-    line += "\n";
-    std::fputs(line.c_str(), out);
-    std::fflush(out);
+    PrintEvent(out, code, value, text);
     if (code == DL_CODE_RETRY) {
       // The run asks to be started once more; the answer is given on this very thread.
       downloader->Start();
