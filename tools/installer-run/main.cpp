@@ -98,10 +98,13 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  if (!args->analyticsUrl.empty()) setenv("MIRELO_ANALYTICS_URL", args->analyticsUrl.c_str(), 1);
+  // Analytics run only when a collection service is named: a developer's run
+  // neither keeps tracker files in the profile nor uploads anywhere unasked.
+  const bool analytics = !args->analyticsUrl.empty();
+  if (analytics) setenv("MIRELO_ANALYTICS_URL", args->analyticsUrl.c_str(), 1);
   // The process-wide libcurl initialisation, once, before any transfer.
   curl_global_init(CURL_GLOBAL_DEFAULT);
-  StartInstallerAnalytics();
+  if (analytics) StartInstallerAnalytics();
   int status = 0;
   if (args->downloadOnly) {
     installerrun::DownloadOnlyOptions download;
@@ -112,7 +115,7 @@ int main(int argc, char** argv) {
   } else {
     status = installerrun::RunWholeInstallation(args->run, stdout);
   }
-  StopInstallerAnalytics();
+  if (analytics) StopInstallerAnalytics();
   curl_global_cleanup();
   return status;
 }
