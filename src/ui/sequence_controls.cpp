@@ -29,6 +29,25 @@ uint32_t TimerPeriod(int32_t period) {
   return period < 10 ? 10u : static_cast<uint32_t>(period);
 }
 
+// The timer glue both controls share.
+void StartSequenceTimer(ui::Control* control, const SequenceAnimation& animation) {
+  if (ui::PaintManager* manager = control->GetManager()) {
+    manager->SetTimer(control, kSequenceTimerId, TimerPeriod(animation.period_));
+  }
+}
+
+void StepSequence(ui::Control* control, SequenceAnimation& animation) {
+  bool stop = false;
+  std::wstring frame = animation.Step(stop);
+  if (stop) {
+    if (ui::PaintManager* manager = control->GetManager()) manager->KillTimer(control, kSequenceTimerId);
+    return;
+  }
+  if (frame.empty()) return;
+  control->SetBkImage(frame);
+  control->Invalidate();
+}
+
 }  // namespace
 
 std::wstring FormatFrameName(const std::wstring& pattern, int32_t frame) {
@@ -135,26 +154,17 @@ void CSequenceLabelUI::SetAttribute(std::wstring_view name, std::wstring_view va
 
 void CSequenceLabelUI::DoInit() {
   ui::Label::DoInit();
-  if (animation_.autostart_ && manager_) manager_->SetTimer(this, kSequenceTimerId, TimerPeriod(animation_.period_));
+  if (animation_.autostart_) StartSequenceTimer(this, animation_);
 }
 
 void CSequenceLabelUI::Start() {
   animation_.Reset();
-  if (manager_) manager_->SetTimer(this, kSequenceTimerId, TimerPeriod(animation_.period_));
+  StartSequenceTimer(this, animation_);
 }
 
 void CSequenceLabelUI::DoEvent(ui::Event& event) {
   ui::Label::DoEvent(event);
-  if (event.type != ui::EventType::Timer) return;
-  bool stop = false;
-  std::wstring frame = animation_.Step(stop);
-  if (stop) {
-    if (manager_) manager_->KillTimer(this, kSequenceTimerId);
-    return;
-  }
-  if (frame.empty()) return;
-  SetBkImage(frame);
-  Invalidate();
+  if (event.type == ui::EventType::Timer) StepSequence(this, animation_);
 }
 
 // ---------------------------------------------------------------- button
@@ -170,24 +180,15 @@ void CSequenceButtonUI::SetAttribute(std::wstring_view name, std::wstring_view v
 
 void CSequenceButtonUI::DoInit() {
   ui::Button::DoInit();
-  if (animation_.autostart_ && manager_) manager_->SetTimer(this, kSequenceTimerId, TimerPeriod(animation_.period_));
+  if (animation_.autostart_) StartSequenceTimer(this, animation_);
 }
 
 void CSequenceButtonUI::Start() {
   animation_.Reset();
-  if (manager_) manager_->SetTimer(this, kSequenceTimerId, TimerPeriod(animation_.period_));
+  StartSequenceTimer(this, animation_);
 }
 
 void CSequenceButtonUI::DoEvent(ui::Event& event) {
   ui::Button::DoEvent(event);
-  if (event.type != ui::EventType::Timer) return;
-  bool stop = false;
-  std::wstring frame = animation_.Step(stop);
-  if (stop) {
-    if (manager_) manager_->KillTimer(this, kSequenceTimerId);
-    return;
-  }
-  if (frame.empty()) return;
-  SetBkImage(frame);
-  Invalidate();
+  if (event.type == ui::EventType::Timer) StepSequence(this, animation_);
 }
