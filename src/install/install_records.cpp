@@ -10,7 +10,7 @@
 #include "platform/ini.h"
 #include "platform/process_info.h"
 #include "platform/registry.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 #include "utils/system_identity.h"
 
 namespace {

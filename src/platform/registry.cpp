@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "platform/files.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 #include "platform/utf.h"
 
 namespace platform {

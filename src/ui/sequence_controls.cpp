@@ -66,25 +66,25 @@ std::wstring FormatFrameName(const std::wstring& pattern, int32_t frame) {
     }
     // %[flags][width][.precision](d|i)
     size_t j = i + 1;
-    std::wstring spec = L"%";
-    while (j < pattern.size() && std::wcschr(L"-+ 0#", pattern[j]) && spec.size() < 6) spec.push_back(pattern[j++]);
+    std::wstring conversion = L"%";
+    while (j < pattern.size() && std::wcschr(L"-+ 0#", pattern[j]) && conversion.size() < 6) conversion.push_back(pattern[j++]);
     size_t digits = 0;
     while (j < pattern.size() && std::iswdigit(static_cast<wint_t>(pattern[j])) && digits < 3) {
-      spec.push_back(pattern[j++]);
+      conversion.push_back(pattern[j++]);
       ++digits;
     }
     if (j < pattern.size() && pattern[j] == L'.') {
-      spec.push_back(pattern[j++]);
+      conversion.push_back(pattern[j++]);
       digits = 0;
       while (j < pattern.size() && std::iswdigit(static_cast<wint_t>(pattern[j])) && digits < 3) {
-        spec.push_back(pattern[j++]);
+        conversion.push_back(pattern[j++]);
         ++digits;
       }
     }
     if (!used && j < pattern.size() && (pattern[j] == L'd' || pattern[j] == L'i')) {
-      spec.push_back(L'd');
+      conversion.push_back(L'd');
       wchar_t buffer[512];
-      int n = std::swprintf(buffer, 512, spec.c_str(), static_cast<int>(frame));
+      int n = std::swprintf(buffer, 512, conversion.c_str(), static_cast<int>(frame));
       if (n > 0) out.append(buffer, static_cast<size_t>(std::min(n, 511)));
       used = true;
       i = j;

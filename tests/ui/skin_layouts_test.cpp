@@ -195,10 +195,10 @@ TEST(BuiltInSkin, ArchiveHoldsEveryImageTheLayoutsName) {
     w.GetPaintManager().GetRoot()->ForEach([&](ui::Control* c) {
       for (const wchar_t* attr : {L"bkimage", L"normalimage", L"hotimage", L"pushedimage", L"disabledimage",
                                   L"selectedimage", L"foreimage"}) {
-        std::wstring spec = c->GetLayoutAttribute(attr);
-        if (spec.empty()) continue;
-        size_t q = spec.find(L"file='");
-        std::wstring file = q == std::wstring::npos ? spec : spec.substr(q + 6, spec.find(L'\'', q + 6) - q - 6);
+        std::wstring imageText = c->GetLayoutAttribute(attr);
+        if (imageText.empty()) continue;
+        size_t q = imageText.find(L"file='");
+        std::wstring file = q == std::wstring::npos ? imageText : imageText.substr(q + 6, imageText.find(L'\'', q + 6) - q - 6);
         std::string bytes;
         bool found = ui::skin::ReadFile(file, bytes);
         EXPECT_EQ(found, !absent.count(file)) << platform::WideToUtf8(file);

@@ -39,21 +39,21 @@ Argb ToColor(std::wstring_view v, Argb fallback) {
 }
 
 // Reads "key='value'" pairs of an image attribute.
-bool ImageSpecValue(const std::wstring& spec, const wchar_t* key, std::wstring& value) {
+bool ImageSpecValue(const std::wstring& imageText, const wchar_t* key, std::wstring& value) {
   size_t keyLen = std::wcslen(key);
   size_t i = 0;
-  while (i < spec.size()) {
-    while (i < spec.size() && spec[i] == L' ') ++i;
-    size_t eq = spec.find(L'=', i);
-    if (eq == std::wstring::npos || eq + 1 >= spec.size()) return false;
-    std::wstring name = spec.substr(i, eq - i);
+  while (i < imageText.size()) {
+    while (i < imageText.size() && imageText[i] == L' ') ++i;
+    size_t eq = imageText.find(L'=', i);
+    if (eq == std::wstring::npos || eq + 1 >= imageText.size()) return false;
+    std::wstring name = imageText.substr(i, eq - i);
     while (!name.empty() && name.back() == L' ') name.pop_back();
-    wchar_t quote = spec[eq + 1];
+    wchar_t quote = imageText[eq + 1];
     if (quote != L'\'' && quote != L'"') return false;
-    size_t end = spec.find(quote, eq + 2);
+    size_t end = imageText.find(quote, eq + 2);
     if (end == std::wstring::npos) return false;
     if (name.size() == keyLen && Is(name, key)) {
-      value = spec.substr(eq + 2, end - eq - 2);
+      value = imageText.substr(eq + 2, end - eq - 2);
       return true;
     }
     i = end + 1;
@@ -256,20 +256,20 @@ void Control::PaintBorder(Canvas& canvas) {
   if (borderSize_ > 0 && (borderColor_ >> 24)) canvas.DrawBorder(pos_, borderSize_, borderColor_);
 }
 
-bool Control::DrawImage(Canvas& canvas, const std::wstring& spec) {
-  if (spec.empty() || !manager_) return false;
-  std::wstring file = spec, value;
+bool Control::DrawImage(Canvas& canvas, const std::wstring& imageText) {
+  if (imageText.empty() || !manager_) return false;
+  std::wstring file = imageText, value;
   Rect dest = pos_, source{0, 0, 1 << 20, 1 << 20}, corner;
   int fade = 255;
-  if (spec.find(L'=') != std::wstring::npos) {
-    if (!ImageSpecValue(spec, L"file", file)) return false;
-    if (ImageSpecValue(spec, L"dest", value)) {
+  if (imageText.find(L'=') != std::wstring::npos) {
+    if (!ImageSpecValue(imageText, L"file", file)) return false;
+    if (ImageSpecValue(imageText, L"dest", value)) {
       Rect d = ToRect(value);
       dest = Rect{pos_.left + d.left, pos_.top + d.top, pos_.left + d.right, pos_.top + d.bottom};
     }
-    if (ImageSpecValue(spec, L"source", value)) source = ToRect(value);
-    if (ImageSpecValue(spec, L"corner", value)) corner = ToRect(value);
-    if (ImageSpecValue(spec, L"fade", value)) fade = std::clamp(ToInt(value), 0, 255);
+    if (ImageSpecValue(imageText, L"source", value)) source = ToRect(value);
+    if (ImageSpecValue(imageText, L"corner", value)) corner = ToRect(value);
+    if (ImageSpecValue(imageText, L"fade", value)) fade = std::clamp(ToInt(value), 0, 255);
   }
   auto image = manager_->GetImage(file);
   if (!image) return false;

@@ -148,7 +148,7 @@ class Control {
 
   // Draws an image attribute ("name" or "file='name' corner='l,t,r,b' dest='...' source='...' fade='n'")
   // into the control; false when the image is missing.
-  bool DrawImage(Canvas& canvas, const std::wstring& spec);
+  bool DrawImage(Canvas& canvas, const std::wstring& imageText);
 
   // The deepest visible, mouse-enabled control at the point, or null.
   virtual Control* FindControlAt(Point pt);

@@ -72,20 +72,20 @@ class FontSystem {
   }
   std::mutex lock;
 
-  TTF_Font* Open(const FontSpec& spec) {
+  TTF_Font* Open(const FontSpec& fontSpec) {
     if (!ready_) return nullptr;
-    std::wstring key = spec.face + L"|" + std::to_wstring(spec.size) + (spec.bold ? L"b" : L"") +
-                       (spec.underline ? L"u" : L"") + (spec.italic ? L"i" : L"");
+    std::wstring key = fontSpec.face + L"|" + std::to_wstring(fontSpec.size) + (fontSpec.bold ? L"b" : L"") +
+                       (fontSpec.underline ? L"u" : L"") + (fontSpec.italic ? L"i" : L"");
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    FontFile file = ResolveLocked(spec.face);
+    FontFile file = ResolveLocked(fontSpec.face);
     TTF_Font* font = nullptr;
-    if (!file.path.empty()) font = TTF_OpenFontIndex(file.path.c_str(), std::clamp(spec.size, 1, 400), file.index);
+    if (!file.path.empty()) font = TTF_OpenFontIndex(file.path.c_str(), std::clamp(fontSpec.size, 1, 400), file.index);
     if (font) {
       int style = TTF_STYLE_NORMAL;
-      if (spec.bold) style |= TTF_STYLE_BOLD;
-      if (spec.underline) style |= TTF_STYLE_UNDERLINE;
-      if (spec.italic) style |= TTF_STYLE_ITALIC;
+      if (fontSpec.bold) style |= TTF_STYLE_BOLD;
+      if (fontSpec.underline) style |= TTF_STYLE_UNDERLINE;
+      if (fontSpec.italic) style |= TTF_STYLE_ITALIC;
       TTF_SetFontStyle(font, style);
       TTF_SetFontHinting(font, TTF_HINTING_LIGHT);
     }
@@ -224,18 +224,18 @@ FontFile ResolveFontFile(const std::wstring& face) {
   return fs.ResolveLocked(face);
 }
 
-Size MeasureText(const FontSpec& spec, const std::wstring& text) {
+Size MeasureText(const FontSpec& fontSpec, const std::wstring& text) {
   auto& fs = FontSystem::Get();
   std::lock_guard<std::mutex> guard(fs.lock);
-  TTF_Font* font = fs.Open(spec);
+  TTF_Font* font = fs.Open(fontSpec);
   if (!font) return Size{};
   return Size{LineWidth(font, text), TTF_FontHeight(font)};
 }
 
-Size MeasureTextBox(const FontSpec& spec, const std::wstring& text, int width, uint32_t style) {
+Size MeasureTextBox(const FontSpec& fontSpec, const std::wstring& text, int width, uint32_t style) {
   auto& fs = FontSystem::Get();
   std::lock_guard<std::mutex> guard(fs.lock);
-  TTF_Font* font = fs.Open(spec);
+  TTF_Font* font = fs.Open(fontSpec);
   if (!font) return Size{};
   auto lines = BreakLines(font, text, width, style);
   Size size{0, TTF_FontHeight(font) * static_cast<int>(lines.size())};
@@ -243,12 +243,12 @@ Size MeasureTextBox(const FontSpec& spec, const std::wstring& text, int width, u
   return size;
 }
 
-void DrawText(Canvas& canvas, const Rect& rect, const FontSpec& spec, const std::wstring& text, Argb color,
+void DrawText(Canvas& canvas, const Rect& rect, const FontSpec& fontSpec, const std::wstring& text, Argb color,
               uint32_t style) {
   if (text.empty() || rect.Empty() || (color >> 24) == 0) return;
   auto& fs = FontSystem::Get();
   std::lock_guard<std::mutex> guard(fs.lock);
-  TTF_Font* font = fs.Open(spec);
+  TTF_Font* font = fs.Open(fontSpec);
   if (!font) return;
   auto lines = BreakLines(font, text, rect.Width(), style);
   const int lineHeight = TTF_FontHeight(font);
@@ -258,8 +258,8 @@ void DrawText(Canvas& canvas, const Rect& rect, const FontSpec& spec, const std:
   else if (style & DT_BOTTOM) y = rect.bottom - total;
   Rect oldClip = canvas.Clip();
   canvas.SetClip(oldClip.Intersect(rect));
-  const std::wstring fontKey = spec.face + L"|" + std::to_wstring(spec.size) + (spec.bold ? L"b" : L"") +
-                               (spec.underline ? L"u" : L"") + (spec.italic ? L"i" : L"") + L"|";
+  const std::wstring fontKey = fontSpec.face + L"|" + std::to_wstring(fontSpec.size) + (fontSpec.bold ? L"b" : L"") +
+                               (fontSpec.underline ? L"u" : L"") + (fontSpec.italic ? L"i" : L"") + L"|";
   for (auto& line : lines) {
     if (style & DT_END_ELLIPSIS && LineWidth(font, line) > rect.Width()) {
       while (!line.empty() && LineWidth(font, line + L"...") > rect.Width()) line.pop_back();
