@@ -102,11 +102,13 @@ std::wstring CInstaller::BuildCommandLine() const {
 }
 
 void CInstaller::Start() {
-  commandLine_ = BuildCommandLine();
+  // The previous run reads the command line until it ends: replace it only after the join.
+  std::wstring commandLine = BuildCommandLine();
   if (thread_) {
     thread_->Join();
     thread_.reset();
   }
+  commandLine_ = std::move(commandLine);
   thread_ = std::make_unique<Utils::Thread>(this, L"ABDEF", [](void* self) -> uint32_t {
     static_cast<CInstaller*>(self)->Run();
     return 0;

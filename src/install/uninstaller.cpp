@@ -34,11 +34,13 @@ std::wstring UnInstaller::BuildCommandLine() const {
 }
 
 void UnInstaller::Start() {
-  commandLine_ = BuildCommandLine();
+  // A previous run reads the command line until it ends: replace it only after the join.
+  std::wstring commandLine = BuildCommandLine();
   if (thread_) {
     thread_->Join();
     thread_.reset();
   }
+  commandLine_ = std::move(commandLine);
   thread_ = std::make_unique<Utils::Thread>(this, L"UnInstaller", [](void* self) -> uint32_t {
     static_cast<UnInstaller*>(self)->Run();
     return 0;
