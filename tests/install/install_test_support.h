@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "install/installer_events.h"
+#include "support/scoped_env.h"
 
 namespace installtest {
 
@@ -60,30 +61,6 @@ class EventLog {
   std::vector<Event> events_;
 };
 
-// Sets (or unsets, with nullopt) an environment variable until destroyed.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_.c_str(), old_->c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
+using ScopedEnv = testsupport::ScopedEnv;
 
 }  // namespace installtest

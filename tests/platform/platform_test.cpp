@@ -13,39 +13,14 @@
 #include "platform/system_info.h"
 #include "platform/thread_name.h"
 #include "platform/utf.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using testsupport::TempDir;
 
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = ::getenv(name);
-    if (old != nullptr) {
-      had_ = true;
-      old_ = old;
-    }
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      ::setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-      ::unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
-};
+using testsupport::ScopedEnv;
 
 TEST(Utf, RoundTripsAndReplacesInvalidBytes) {
   const std::string text = "Mirelo 米瑞洛 \xF0\x9F\x98\x80";

@@ -7,34 +7,15 @@
 #include <regex>
 
 #include "platform/system_info.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-class TmpdirScope {
- public:
-  explicit TmpdirScope(const std::string& dir) {
-    const char* old = ::getenv("TMPDIR");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    ::setenv("TMPDIR", dir.c_str(), 1);
-  }
-  ~TmpdirScope() {
-    if (had_) {
-      ::setenv("TMPDIR", old_.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
-  }
-
- private:
-  bool had_;
-  std::string old_;
-};
 
 TEST(InstallerTempFolder, CreatedPrivateAndReused) {
   testsupport::TempDir dir;
-  TmpdirScope scope(dir.str());
+  testsupport::ScopedEnv scope("TMPDIR", dir.str().c_str());
   const std::wstring expected = dir.wstr() + L"/~TarselTemp.92482B06FB471E17/";
   EXPECT_EQ(Utils::InstallerTempFolder(), expected);
   struct stat st {};
@@ -45,7 +26,7 @@ TEST(InstallerTempFolder, CreatedPrivateAndReused) {
 
 TEST(InstallerTempFolder, RefusesAFolderOthersCanWrite) {
   testsupport::TempDir dir;
-  TmpdirScope scope(dir.str());
+  testsupport::ScopedEnv scope("TMPDIR", dir.str().c_str());
   std::filesystem::create_directory(dir / "~TarselTemp.92482B06FB471E17");
   ::chmod((dir / "~TarselTemp.92482B06FB471E17").c_str(), 0777);
   EXPECT_EQ(Utils::InstallerTempFolder(), L"");
@@ -54,11 +35,11 @@ TEST(InstallerTempFolder, RefusesAFolderOthersCanWrite) {
 TEST(InstallerTempFolder, EmptyWhenTooLongOrImpossible) {
   testsupport::TempDir dir;
   {
-    TmpdirScope scope(dir.str() + "/" + std::string(240, 'x'));
+    testsupport::ScopedEnv scope("TMPDIR", (dir.str() + "/" + std::string(240, 'x')).c_str());
     EXPECT_EQ(Utils::InstallerTempFolder(), L"");
   }
   {
-    TmpdirScope scope(dir.str() + "/missing/parent");
+    testsupport::ScopedEnv scope("TMPDIR", (dir.str() + "/missing/parent").c_str());
     EXPECT_EQ(Utils::InstallerTempFolder(), L"");
   }
 }

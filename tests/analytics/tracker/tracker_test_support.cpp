@@ -20,25 +20,6 @@ Json::Value ParseJson(const std::string& text) {
 
 Json::Value PropertiesJson(const analytics_sdk::PropertiesNode& set) { return ParseJson(set.ToJson()); }
 
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-  const char* old = std::getenv(name);
-  had_ = old != nullptr;
-  if (had_) old_ = old;
-  if (value) {
-    setenv(name, value, 1);
-  } else {
-    unsetenv(name);
-  }
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (had_) {
-    setenv(name_.c_str(), old_.c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
-
 TrackerHome::TrackerHome(collector::Options options) {
   appData_ = std::make_unique<ScopedEnv>("LOCALAPPDATA", (dir_ / "appdata").string().c_str());
   std::filesystem::create_directories(dir_ / "bin");

@@ -1,5 +1,6 @@
 // Shared fixtures of the tracker tests.
 #pragma once
+#include "support/scoped_env.h"
 #include <json/json.h>
 
 #include <memory>
@@ -27,17 +28,7 @@ std::string RaisedMessage(Call call) {
   return "";
 }
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
-
- private:
-  std::string name_;
-  bool had_;
-  std::string old_;
-};
+using ScopedEnv = testsupport::ScopedEnv;
 
 // A temporary home for the tracker: LOCALAPPDATA, the executable's folder and a
 // collection service on 127.0.0.1.
